@@ -1,0 +1,44 @@
+#pragma once
+// Owners of Win32 handles. Include only from Windows-only files.
+#include <windows.h>
+#include <wininet.h>
+
+#include "util/unique.h"
+
+namespace vemlo {
+
+struct FileHandleTraits {
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+using UniqueFile = Unique<HANDLE, FileHandleTraits>;
+
+struct HandleTraits {
+  static HANDLE Empty() { return nullptr; }
+  static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+using UniqueHandle = Unique<HANDLE, HandleTraits>;
+
+struct FindHandleTraits {
+  static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { ::FindClose(h); }
+};
+using UniqueFind = Unique<HANDLE, FindHandleTraits>;
+
+struct InternetTraits {
+  static HINTERNET Empty() { return nullptr; }
+  static void Close(HINTERNET h) { ::InternetCloseHandle(h); }
+};
+using UniqueInternet = Unique<HINTERNET, InternetTraits>;
+
+struct ModuleTraits {
+  static HMODULE Empty() { return nullptr; }
+  static void Close(HMODULE h) { ::FreeLibrary(h); }
+};
+using UniqueModule = Unique<HMODULE, ModuleTraits>;
+
+// The system's text for a Win32 or WinInet error code, without trailing
+// blanks, line breaks and periods; empty when the system has none.
+std::string SystemErrorText(DWORD code);
+
+}  // namespace vemlo

@@ -1,0 +1,86 @@
+// The POSIX file layer on real files: a full disk during a save, and files
+// in the archive that are not regular files.
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/test_support.h"
+#include "util/error.h"
+#include "util/file_system.h"
+
+namespace vemlo {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
+}
+
+// A small tmpfs mounted for the test; needs root, as in CI.
+class SmallDisk {
+ public:
+  explicit SmallDisk(const std::string& at) : at_(at) {
+    mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~SmallDisk() {
+    if (mounted_) ::umount(at_.c_str());
+  }
+  bool Mounted() const { return mounted_; }
+
+ private:
+  std::string at_;
+  bool mounted_;
+};
+
+TEST(PosixFileSystem, AFullDiskLeavesTheOldDayFileWhole) {
+  TempDir dir;
+  SmallDisk disk(dir.Path());
+  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
+  const std::string path = dir / "20240131.log";
+  const std::string old(20000, 'o');
+  SystemFileSystem().ReplaceFile(path, old);
+  EXPECT_EQ(ErrorOf([&] { SystemFileSystem().ReplaceFile(path, std::string(100000, 'n')); }),
+            "ストリームへの書き込みエラー");
+  EXPECT_EQ(ReadBytes(path), old);
+  EXPECT_EQ(test::ListFiles(dir.Path()), std::vector<std::string>{"20240131.log"});
+}
+
+TEST(PosixFileSystem, AFifoInPlaceOfADayFileIsRefusedWithoutHanging) {
+  TempDir dir;
+  const std::string path = dir / "20240131.log";
+  ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+  EXPECT_TRUE(SystemFileSystem().IsFile(path));
+  EXPECT_EQ(ErrorOf([&] { SystemFileSystem().ReadFile(path, 1000); }), "ファイル " + path + " は開けません");
+}
+
+TEST(PosixFileSystem, ReadingStopsAtTheSizeLimit) {
+  TempDir dir;
+  const std::string path = dir / "big.log";
+  WriteBytes(path, std::string(5000, 'x'));
+  EXPECT_EQ(SystemFileSystem().ReadFile(path, 5000).size(), 5000u);
+  EXPECT_EQ(ErrorOf([&] { SystemFileSystem().ReadFile(path, 4999); }),
+            "ファイル " + path + " は大きすぎて読めません");
+}
+
+TEST(PosixFileSystem, ReplaceOntoAFolderFailsAndCleansUp) {
+  TempDir dir;
+  const std::string path = dir / "20240131.log";
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(ErrorOf([&] { SystemFileSystem().ReplaceFile(path, "x"); }), "ファイル " + path + " を作成できません");
+  EXPECT_FALSE(test::Exists(path + ".tmp"));
+}
+
+}  // namespace
+}  // namespace vemlo
