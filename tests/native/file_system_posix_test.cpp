@@ -1,6 +1,5 @@
 // The POSIX file layer on real files: a full disk during a save, and files
 // in the archive that are not regular files.
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,33 +27,17 @@ std::string ErrorOf(const std::function<void()>& action) {
   return "(no error)";
 }
 
-// A small tmpfs mounted for the test; needs root, as in CI.
-class SmallDisk {
- public:
-  explicit SmallDisk(const std::string& at) : at_(at) {
-    mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, "size=64k") == 0;
-  }
-  ~SmallDisk() {
-    if (mounted_) ::umount(at_.c_str());
-  }
-  bool Mounted() const { return mounted_; }
-
- private:
-  std::string at_;
-  bool mounted_;
-};
-
 TEST(PosixFileSystem, AFullDiskLeavesTheOldDayFileWhole) {
-  TempDir dir;
-  SmallDisk disk(dir.Path());
-  if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
-  const std::string path = dir / "20240131.log";
+  const std::string disk = test::SmallDisk();
+  if (disk.empty()) GTEST_SKIP() << "no small disk (tests/with-small-disk needs root)";
+  const std::string path = disk + "/20240131.log";
   const std::string old(20000, 'o');
   SystemFileSystem().ReplaceFile(path, old);
   EXPECT_EQ(ErrorOf([&] { SystemFileSystem().ReplaceFile(path, std::string(100000, 'n')); }),
             "ストリームへの書き込みエラー");
   EXPECT_EQ(ReadBytes(path), old);
-  EXPECT_EQ(test::ListFiles(dir.Path()), std::vector<std::string>{"20240131.log"});
+  EXPECT_EQ(test::ListFiles(disk), std::vector<std::string>{"20240131.log"});
+  std::remove(path.c_str());
 }
 
 TEST(PosixFileSystem, AFifoInPlaceOfADayFileIsRefusedWithoutHanging) {

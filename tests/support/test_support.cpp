@@ -103,6 +103,11 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   return files;
 }
 
+std::string SmallDisk() {
+  const std::string disk = Env("VEMLO_SMALL_DISK");
+  return disk.empty() ? disk : NativePath(disk);
+}
+
 bool Simulator::Available() { return !Env("VEMLO_SIM_PORT").empty(); }
 int Simulator::Port() { return std::atoi(Env("VEMLO_SIM_PORT").c_str()); }
 int Simulator::TlsPort() { return std::atoi(Env("VEMLO_SIM_TLS_PORT").c_str()); }

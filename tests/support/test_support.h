@@ -29,6 +29,10 @@ bool Exists(const std::string& path);
 // Every file below folder, as paths relative to it with "/" separators, sorted.
 std::vector<std::string> ListFiles(const std::string& folder);
 
+// The folder on a 64 KiB disk that tests/with-small-disk mounted, in the
+// system's spelling; empty when there is none.
+std::string SmallDisk();
+
 // The router simulator of this test run (tests/with-sim).
 struct Simulator {
   static bool Available();
