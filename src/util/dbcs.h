@@ -33,5 +33,7 @@ class Dbcs {
 
 // The rule of the code page the system uses for file names.
 Dbcs SystemDbcs();
+// Whether the system's ANSI code page is a double-byte one (932 and the like).
+bool SystemCodePageIsDoubleByte();
 
 }  // namespace vemlo

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <string>
+
 #include "util/unique.h"
 
 namespace vemlo {
@@ -36,6 +38,30 @@ struct ModuleTraits {
   static void Close(HMODULE h) { ::FreeLibrary(h); }
 };
 using UniqueModule = Unique<HMODULE, ModuleTraits>;
+
+struct GdiObjectTraits {
+  static HGDIOBJ Empty() { return nullptr; }
+  static void Close(HGDIOBJ h) { ::DeleteObject(h); }
+};
+using UniqueGdiObject = Unique<HGDIOBJ, GdiObjectTraits>;
+
+struct FontTraits {
+  static HFONT Empty() { return nullptr; }
+  static void Close(HFONT h) { ::DeleteObject(h); }
+};
+using UniqueFont = Unique<HFONT, FontTraits>;
+
+struct MenuTraits {
+  static HMENU Empty() { return nullptr; }
+  static void Close(HMENU h) { ::DestroyMenu(h); }
+};
+using UniqueMenu = Unique<HMENU, MenuTraits>;
+
+struct IconTraits {
+  static HICON Empty() { return nullptr; }
+  static void Close(HICON h) { ::DestroyIcon(h); }
+};
+using UniqueIcon = Unique<HICON, IconTraits>;
 
 // The system's text for a Win32 or WinInet error code, without trailing
 // blanks, line breaks and periods; empty when the system has none.
