@@ -121,7 +121,12 @@ TSetup::TSetup(const std::function<void(TSetup&)>& addComponents) {
   // before any message is handled, so this period never ticks.
   SetTimerInterval(kStartPeriodMs);
   if (addComponents) addComponents(*this);
-  Application::Instance().Guard([this] { FormCreate(); });
+  if (!Application::Instance().Guard([this] { FormCreate(); })) {
+    // FormCreate stopped early (the settings could not be loaded): run on the
+    // fields' values rather than a cycle every second at normal priority.
+    SetTimerInterval(IntervalMilliseconds(Text("IntervalTime")));
+    SetIdlePriority();
+  }
 }
 
 TSetup::~TSetup() {

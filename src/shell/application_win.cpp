@@ -43,6 +43,13 @@ LRESULT CALLBACK Application::WindowProc(HWND window, UINT message, WPARAM wPara
     case WM_CLOSE:
       if (app.main_) ::PostMessageA(app.main_, WM_CLOSE, 0, 0);
       return 0;
+    case WM_SYSCOMMAND:
+      // Restore from the task-bar button brings the settings window back.
+      if ((wParam & 0xFFF0) == SC_RESTORE && app.main_) {
+        ::ShowWindow(app.main_, SW_SHOW);
+        return 0;
+      }
+      break;
   }
   return ::DefWindowProcA(window, message, wParam, lParam);
 }
