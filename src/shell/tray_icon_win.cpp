@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "shell/window_class_win.h"
+
 namespace vemlo {
 namespace {
 constexpr char kWindowClass[] = "VemloTrayWindow";
@@ -10,14 +12,7 @@ constexpr UINT kIconId = 1;
 
 TrayIcon::TrayIcon(HICON icon, const std::string& tip, Handlers handlers)
     : icon_(icon), tip_(tip), handlers_(std::move(handlers)) {
-  static const bool registered = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = kWindowClass;
-    return ::RegisterClassA(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(kWindowClass, WindowProc);
   // A hidden top-level window, not a message-only one: "TaskbarCreated" is
   // broadcast to top-level windows only.
   window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,

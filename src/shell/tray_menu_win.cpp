@@ -3,6 +3,7 @@
 #include "res/resource.h"
 #include "shell/accelerators.h"
 #include "shell/application_win.h"
+#include "shell/window_class_win.h"
 #include "util/dbcs.h"
 
 namespace vemlo {
@@ -23,14 +24,7 @@ TrayMenu::TrayMenu(std::vector<Action> actions, const std::vector<std::string>& 
     else
       looks_.push_back({actions_[static_cast<size_t>(action)].caption, actions_[static_cast<size_t>(action)].image});
   }
-  static const bool registered = [] {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = kWindowClass;
-    return ::RegisterClassA(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(kWindowClass, WindowProc);
   window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                               ::GetModuleHandleA(nullptr), this);
 }

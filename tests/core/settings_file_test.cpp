@@ -17,6 +17,7 @@
 namespace vemlo {
 namespace {
 
+using test::ErrorOf;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -158,15 +159,6 @@ const char kSampleKeys[] =
     "LOGURI=http://aterm.me/system.log\r\nSaveFolder=C:\\\x83\x5C\x83\x74\x83\x67\\\r\nIntervalTime=0\r\n";
 
 std::string Show(const std::optional<std::string>& v) { return v ? "\"" + *v + "\"" : "(absent)"; }
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(SettingsFile, FirstSaveMakesOneSectionWithTheSevenKeysInOrder) {
   TempDir dir;

@@ -27,12 +27,7 @@ class FetchTest : public testing::Test {
   }
   // The error text of a fetch that must fail.
   static std::string ErrorOf(const FetchSettings& settings) {
-    try {
-      FetchLog(settings);
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return "(no error)";
+    return test::ErrorOf([&] { FetchLog(settings); });
   }
 };
 

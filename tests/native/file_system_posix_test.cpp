@@ -14,18 +14,10 @@
 namespace vemlo {
 namespace {
 
+using test::ErrorOf;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(PosixFileSystem, AFullDiskLeavesTheOldDayFileWhole) {
   const std::string disk = test::SmallDisk();

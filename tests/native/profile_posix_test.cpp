@@ -17,18 +17,10 @@
 namespace vemlo {
 namespace {
 
+using test::ErrorOf;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 mode_t ModeOf(const std::string& path) {
   struct stat st;

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <algorithm>
 
+#include "util/error.h"
 #include "util/file_system.h"
 
 namespace fs = std::filesystem;
@@ -50,6 +51,15 @@ std::string NativePath(std::string path) {
   // Wine shows the Linux root as drive Z:.
   if (!path.empty() && path[0] == '\\') path = "Z:" + path;
   return path;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "(no error)";
 }
 
 TempDir::TempDir() {

@@ -1,6 +1,7 @@
 #pragma once
 // Shared helpers of the test programs: real temporary folders, files as
 // bytes, and the router simulator the test run started.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ class TempDir {
 };
 
 std::string NativePath(std::string posixStyle);
+// The message of the vemlo::Error the action throws, or "(no error)".
+std::string ErrorOf(const std::function<void()>& action);
 std::string ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);

@@ -17,20 +17,12 @@
 namespace vemlo {
 namespace {
 
+using test::ErrorOf;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
 std::string Show(const std::optional<std::string>& v) { return v ? "\"" + *v + "\"" : "(absent)"; }
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
 
 TEST(WinProfile, ReadTellsAbsentFromPresent) {
   TempDir dir;
