@@ -84,7 +84,6 @@ int SplitAddress(const std::string& address, AddressParts& parts) {
       if (port == 0 || port > 65535) return kErrorInvalidUrl;
     }
   }
-  if (host.empty()) return kErrorInvalidUrl;
 
   std::string rest = address.substr(authorityEnd);
   const size_t hash = rest.find('#');

@@ -28,7 +28,8 @@ inline constexpr int kErrorUnrecognizedScheme = 12006;
 inline constexpr size_t kMaxAddressPart = 2047;
 
 // A portable splitter for scheme://[user[:password]@]host[:port][path][?extra]
-// with the schemes http (port 80) and https (443).
+// with the schemes http (port 80) and https (443). An empty host splits, as
+// with InternetCrackUrlA; the connection then refuses it.
 int SplitAddress(const std::string& address, AddressParts& parts);
 
 // %xx escapes decoded once; a "%" not followed by two hex digits stays.

@@ -110,6 +110,8 @@ void Configure(CURL* curl, const HttpRequest& r, Exchange& exchange, char* error
 }  // namespace
 
 std::string HttpGet(const HttpRequest& r) {
+  // InternetConnectA refuses an empty host name; so does this client.
+  if (r.host.empty()) Fail(Format(texts::kCannotConnect, r.host.c_str()));
   static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
   if (initialised != CURLE_OK) Fail(texts::kCannotOpenInternet);
   UniqueCurl curl(curl_easy_init());

@@ -42,7 +42,7 @@ TEST(SplitAddress, GivesHostPortPathAndExtra) {
       {"ftp://host/p", kErrorUnrecognizedScheme, "", 0, "", ""},
       {"http://host:99999/p", kErrorInvalidUrl, "", 0, "", ""},
       {"http://host:8a/p", kErrorInvalidUrl, "", 0, "", ""},
-      {"http:///p", kErrorInvalidUrl, "", 0, "", ""},
+      {"http:///p", 0, "", 80, "/p", ""},
   };
   for (const auto& c : cases) {
     AddressParts parts;

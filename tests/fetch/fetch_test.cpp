@@ -130,6 +130,10 @@ TEST_F(FetchTest, AnOversizedBodyStopsAtTheCap) {
   EXPECT_EQ(ErrorOf({"", "", Simulator::Url("/huge=65/x")}), "The router's page is larger than 64 MiB");
 }
 
+TEST_F(FetchTest, AnAddressWithoutHostCannotConnect) {
+  EXPECT_EQ(ErrorOf({"", "", "http:///system.log"}), "Could not connect to server ");
+}
+
 TEST_F(FetchTest, AnUnreachableRouterIsAnError) {
   // Port 1 on loopback: nothing listens there.
   const std::string error = ErrorOf({"", "", "http://127.0.0.1:1/system.log"});
