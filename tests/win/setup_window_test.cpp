@@ -76,7 +76,7 @@ void SendButton(DWORD flags) {
 // a caption button runs a modal loop of the system's that waits for it.
 void Click(TSetup& setup, POINT screen, DWORD holdMs = 0) {
   ::SetCursorPos(screen.x, screen.y);
-  Pump(setup, 50);
+  Pump(setup, 100);
   SendButton(MOUSEEVENTF_LEFTDOWN);
   std::thread release([holdMs] {
     ::Sleep(holdMs + 30);
@@ -153,7 +153,7 @@ class SetupWindowTest : public testing::Test {
   // Shows the window with the focus in the named field.
   void ShowWith(TSetup& setup, const char* field) {
     setup.Show();
-    Pump(setup, 200);
+    Pump(setup, 300);
     Click(setup, CentreOf(setup.Control(field)));
   }
   std::string Section() { return SettingsSection(GetLoginUserName(), ExecutablePath()); }
@@ -326,8 +326,7 @@ TEST_F(SetupWindowTest, TheIntervalFieldTakesTwoDigitsAndClampsOnLeaving) {
 
 TEST_F(SetupWindowTest, HoldingAnArrowButtonRepeats) {
   TSetup setup;
-  setup.Show();
-  Pump(setup, 200);
+  ShowWith(setup, "IntervalTime");  // the window active and the field focused first
   RECT r;
   ::GetWindowRect(setup.Control("IntervalTime"), &r);
   // The up arrow: upper half of the buttons at the right end.
