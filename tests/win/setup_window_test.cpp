@@ -1,9 +1,8 @@
 // The settings window as a user meets it, under Wine on a real (virtual) X
 // display: typed keys and mouse clicks go through the system's input queue
 // (SendInput), the settings file is the real one beside this test program.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <mutex>
@@ -65,26 +64,32 @@ void Type(TSetup& setup, const std::string& text) {
   }
 }
 
-void SendButton(DWORD flags) {
+// Mouse events carry their own screen position, so a press never lands where
+// the pointer was before a move the system has not handled yet.
+void SendMouse(POINT screen, DWORD flags) {
   INPUT in = {};
   in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
+  in.mi.dx = static_cast<LONG>((screen.x * 65535 + ::GetSystemMetrics(SM_CXSCREEN) / 2) /
+                               (::GetSystemMetrics(SM_CXSCREEN) - 1));
+  in.mi.dy = static_cast<LONG>((screen.y * 65535 + ::GetSystemMetrics(SM_CYSCREEN) / 2) /
+                               (::GetSystemMetrics(SM_CYSCREEN) - 1));
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   ::SendInput(1, &in, sizeof in);
 }
 
 // The release comes from another thread, as from the user's hand: a press on
 // a caption button runs a modal loop of the system's that waits for it.
 void Click(TSetup& setup, POINT screen, DWORD holdMs = 0) {
-  ::SetCursorPos(screen.x, screen.y);
+  SendMouse(screen, 0);
   Pump(setup, 100);
-  SendButton(MOUSEEVENTF_LEFTDOWN);
-  std::thread release([holdMs] {
+  SendMouse(screen, MOUSEEVENTF_LEFTDOWN);
+  std::thread release([screen, holdMs] {
     ::Sleep(holdMs + 30);
-    SendButton(MOUSEEVENTF_LEFTUP);
+    SendMouse(screen, MOUSEEVENTF_LEFTUP);
   });
   Pump(setup, holdMs + 200);
   release.join();
-  Pump(setup, 50);
+  Pump(setup, 100);
 }
 
 POINT CentreOf(HWND w) {
@@ -229,8 +234,8 @@ TEST_F(SetupWindowTest, TabOrderAndPersistedFields) {
   EXPECT_EQ(persisted,
             (std::vector<std::string>{"AtermUserName", "AtermPassword", "LOGURI", "SaveFolder", "IntervalTime"}));
 
-  const char* order[] = {"DataSet", "AtermUserName", "AtermPassword", "LOGURI", "SaveFolder", "IntervalTime",
-                         "DataSet"};
+  const char* order[] = {"DataSet",    "AtermUserName", "AtermPassword", "LOGURI",
+                         "SaveFolder", "IntervalTime",  "DataSet"};
   HWND at = setup.Control(order[0]);
   for (size_t i = 1; i < sizeof order / sizeof *order; ++i) {
     at = ::GetNextDlgTabItem(setup.Handle(), at, FALSE);
@@ -284,8 +289,9 @@ TEST_F(SetupWindowTest, EnterInATextFieldSavesAndHides) {
   EXPECT_EQ(ini.substr(0, section.size()), section);
   RECT r;
   ::GetWindowRect(setup.Handle(), &r);
-  EXPECT_EQ(ini.substr(section.size()), "SetupTop=" + std::to_string(r.top) + "\r\nSetupLeft=" +
-                                            std::to_string(r.left) + "\r\nAtermUserName=admin\r\nAtermPassword=s3cret\r\n"
+  EXPECT_EQ(ini.substr(section.size()), "SetupTop=" + std::to_string(r.top) +
+                                            "\r\nSetupLeft=" + std::to_string(r.left) +
+                                            "\r\nAtermUserName=admin\r\nAtermPassword=s3cret\r\n"
                                             "LOGURI=http://aterm.me/system.log\r\nSaveFolder=" +
                                             DefaultSaveFolder(ExecutablePath()) + "\r\nIntervalTime=10\r\n");
 }
@@ -345,8 +351,8 @@ TEST_F(SetupWindowTest, AltLetterMovesTheFocus) {
   const struct {
     WORD letter;
     const char* field;
-  } cases[] = {{'P', "AtermPassword"}, {'L', "LOGURI"}, {'F', "SaveFolder"}, {'T', "IntervalTime"},
-               {'U', "AtermUserName"}};
+  } cases[] = {
+      {'P', "AtermPassword"}, {'L', "LOGURI"}, {'F', "SaveFolder"}, {'T', "IntervalTime"}, {'U', "AtermUserName"}};
   for (const auto& c : cases) {
     Press(setup, c.letter, VK_MENU);
     EXPECT_EQ(::GetFocus(), setup.Control(c.field)) << c.field;
