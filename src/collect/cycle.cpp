@@ -19,6 +19,14 @@ void SaveDay(CollectState& state, const DayList& day, FileSystem& fs) {
     state = CollectState();
     Fail(Format(texts::kFileCannotCreate, path.c_str()));
   }
+  // The year folder is made at the change of day, but it may be gone since
+  // (removed, or never made while a file stood in its place): without making
+  // it again here every later cycle would fail on this save until a restart.
+  // A folder that cannot be made is reported by the save, as at the change.
+  try {
+    MakeFolderOfFileExist(state.logFile, fs);
+  } catch (const Error&) {
+  }
   fs.ReplaceFile(state.logFile, day.FileBytes());
 }
 

@@ -1,56 +1,23 @@
-// The Linux collector's command line.
+// The Linux collector's command line: the collector itself, or one cycle
+// (--once), or the help and version texts.
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "collect/cycle.h"
 #include "collect/fetch.h"
+#include "linux/options.h"
+#include "linux/run_loop.h"
+#include "linux/schedule.h"
 #include "util/error.h"
 #include "util/file_system.h"
 #include "util/texts.h"
 
 namespace {
 
-struct Options {
-  bool once = false;
-  vemlo::FetchSettings fetch;
-  std::string folder;
-};
-
-bool Parse(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    auto value = [&](std::string& out) {
-      if (i + 1 >= argc) return false;
-      out = argv[++i];
-      return true;
-    };
-    bool ok = true;
-    if (arg == "--once")
-      options.once = true;
-    else if (arg == "--user")
-      ok = value(options.fetch.user);
-    else if (arg == "--password")
-      ok = value(options.fetch.password);
-    else if (arg == "--url")
-      ok = value(options.fetch.address);
-    else if (arg == "--folder")
-      ok = value(options.folder);
-    else
-      ok = false;
-    if (!ok) return false;
-  }
-  return options.once;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  Options options;
-  if (!Parse(argc, argv, options)) {
-    std::fprintf(stderr, "%s\n", vemlo::texts::kUsageOnce);
-    return 2;
-  }
+// One cycle with the values of the command line; its error on standard error.
+int RunOnce(const vemlo::Options& options) {
   vemlo::CollectState state;
   vemlo::Collector collector(vemlo::SystemFileSystem(), vemlo::SystemLineKeyer());
   try {
@@ -61,4 +28,35 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  namespace texts = vemlo::texts;
+  vemlo::Options options;
+  std::string error;
+  if (!vemlo::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    std::fprintf(stderr, "%s\n%s\n%s\n", vemlo::Format(texts::kBadOption, error.c_str()).c_str(), texts::kUsage,
+                 texts::kTryHelp);
+    return 2;
+  }
+  switch (options.mode) {
+    case vemlo::Mode::kHelp:
+      std::printf("%s\n%s\n", texts::kUsage, texts::kHelp);
+      return 0;
+    case vemlo::Mode::kVersion:
+      std::printf("%s\n", vemlo::Format(texts::kVersionLine, VEMLO_VERSION_TEXT).c_str());
+      return 0;
+    case vemlo::Mode::kOnce:
+      return RunOnce(options);
+    case vemlo::Mode::kRun:
+      break;
+  }
+  vemlo::RunRequest request;
+  request.configFile = options.configFile;
+  request.now = options.now;
+  // Test-only: shortens the minutes of IntervalTime (see README).
+  request.minute = vemlo::MinuteLength(std::getenv("VEMLO_TEST_MINUTE_MS"));
+  return vemlo::RunCollector(request);
 }

@@ -56,7 +56,18 @@ LRESULT CALLBACK TrayMenu::WindowProc(HWND window, UINT message, WPARAM wParam, 
       return TRUE;
     }
   }
+  if (menu && message == WM_MENUCHAR) return menu->MenuChar(static_cast<char>(LOWORD(wParam)));
   return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Owner-drawn items hold no text for the system to search, so it asks the
+// owner which item a typed key belongs to.
+LRESULT TrayMenu::MenuChar(char key) const {
+  const char wanted = key >= 'a' && key <= 'z' ? static_cast<char>(key - 'a' + 'A') : key;
+  for (size_t i = 0; i < looks_.size(); ++i)
+    if (itemActions_[i] >= 0 && AcceleratorOf(looks_[i].caption, SystemDbcs()) == wanted)
+      return MAKELRESULT(static_cast<WORD>(i), MNC_EXECUTE);
+  return MAKELRESULT(0, MNC_IGNORE);
 }
 
 void TrayMenu::Rebuild() {

@@ -51,6 +51,8 @@ class TrayMenu : public Component {
  private:
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
   void Rebuild();
+  // WM_MENUCHAR: the item whose accelerator is the typed key.
+  LRESULT MenuChar(char key) const;
 
   std::vector<Action> actions_;
   std::vector<int> itemActions_;     // per item: action index, or -1 for a separator

@@ -14,7 +14,9 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   virtual PathRules Rules() const = 0;
-  // The path names an existing file, not a folder.
+  // The path names an existing file, not a folder. Throws Error
+  // "ファイル %s は開けません" when the system cannot tell (anything but "no
+  // such file or folder").
   virtual bool IsFile(const std::string& path) = 0;
   virtual bool IsFolder(const std::string& path) = 0;
   // Creates one folder; false when it could not be made.

@@ -40,7 +40,11 @@ class PosixFileSystem : public FileSystem {
 
   bool IsFile(const std::string& path) override {
     struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+    if (::stat(path.c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+    // Only "no such file" means absent: a day file that cannot be looked at
+    // must not pass for an empty day and be saved over.
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    Fail(Format(texts::kFileCannotOpen, path.c_str()));
   }
 
   bool IsFolder(const std::string& path) override {

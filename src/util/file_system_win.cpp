@@ -15,7 +15,12 @@ class WinFileSystem : public FileSystem {
   bool IsFile(const std::string& path) override {
     WIN32_FIND_DATAA data;
     UniqueFind find(::FindFirstFileA(path.c_str(), &data));
-    return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    if (find) return (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    // Only "no such file" means absent: a day file that cannot be looked at
+    // must not pass for an empty day and be saved over.
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME) return false;
+    Fail(Format(texts::kFileCannotOpen, path.c_str()));
   }
 
   bool IsFolder(const std::string& path) override {

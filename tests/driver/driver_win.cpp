@@ -11,9 +11,15 @@
 //   vemlo_driver endsession TITLE [end]              WM_QUERYENDSESSION, then WM_ENDSESSION if "end"
 //   vemlo_driver tray WM_MESSAGE_NUMBER              the shell's callback to the tray icon
 //   vemlo_driver focus TITLE CONTROL_ID              gives a control the focus (foreground first)
-//   vemlo_driver trayicons                           the icons in the task bar's notification area:
-//                                                    "LEFT TOP WIDTH HEIGHT visible|hidden" in screen pixels
 //   vemlo_driver menu SECONDS                        waits for an open popup menu: "LEFT TOP WIDTH HEIGHT"
+//   vemlo_driver kill TITLE                          TerminateProcess on the window's process (its exit code 1)
+//   vemlo_driver idle SECONDS                        starts Wine's desktop and waits for its task bar, prints
+//                                                    "idle", then only waits: keeps a Wine session alive
+//
+// A TITLE or CAPTION written "hex:8FEE95F1" is those bytes: Wine passes only
+// ASCII arguments intact when the C library lacks the Japanese locale.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -95,17 +101,6 @@ HWND WaitFor(const std::string& title, const char* className, double seconds) {
   }
 }
 
-// The shell's task bar and the windows of its notification-area icons (Wine's
-// explorer makes each icon a child window of the task bar).
-std::vector<HWND> TrayIconWindows() {
-  std::vector<HWND> icons;
-  HWND bar = ::FindWindowA("Shell_TrayWnd", nullptr);
-  if (!bar) return icons;
-  for (HWND c = ::GetWindow(bar, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
-    if (ClassOf(c) == "__wine_tray_icon") icons.push_back(c);
-  return icons;
-}
-
 BOOL CALLBACK FindMenu(HWND w, LPARAM p) {
   if (ClassOf(w) == "#32768" && ::IsWindowVisible(w)) {
     *reinterpret_cast<HWND*>(p) = w;
@@ -114,12 +109,15 @@ BOOL CALLBACK FindMenu(HWND w, LPARAM p) {
   return TRUE;
 }
 
-void PrintScreenRect(HWND w, bool withVisibility) {
-  RECT r;
-  ::GetWindowRect(w, &r);
-  std::printf("%ld %ld %ld %ld", r.left, r.top, r.right - r.left, r.bottom - r.top);
-  if (withVisibility) std::printf(" %s", ::IsWindowVisible(w) ? "visible" : "hidden");
-  std::printf("\n");
+// "hex:..." arguments as their bytes, others as they are.
+std::string Arg(const char* text) {
+  if (std::strncmp(text, "hex:", 4) != 0) return text;
+  std::string bytes;
+  for (const char* p = text + 4; p[0] && p[1]; p += 2) {
+    const char pair[3] = {p[0], p[1], 0};
+    bytes += static_cast<char>(std::strtoul(pair, nullptr, 16));
+  }
+  return bytes;
 }
 
 BOOL CALLBACK PrintTop(HWND w, LPARAM) {
@@ -135,6 +133,8 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The exact bytes: a message's own CR LF must not grow a second CR.
+  _setmode(_fileno(stdout), _O_BINARY);
   if (argc < 2) return Usage();
   const std::string command = argv[1];
   if (command == "list") {
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "children" && argc >= 3) {
-    HWND w = FindTop(argv[2]);
+    HWND w = FindTop(Arg(argv[2]));
     if (!w) return 1;
     PrintWindow(w, nullptr, 0);
     PrintChildren(w, 1);
@@ -150,14 +150,14 @@ int main(int argc, char** argv) {
   }
   if (command == "wait" && argc >= 5) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(std::atof(argv[4]) * 1000);
-    while (!Condition(argv[2], argv[3])) {
+    while (!Condition(Arg(argv[2]), argv[3])) {
       if (static_cast<LONG>(::GetTickCount() - end) >= 0) return 1;
       ::Sleep(50);
     }
     return 0;
   }
   if (command == "msgbox" && argc >= 4) {
-    HWND box = WaitFor(argv[2], "#32770", std::atof(argv[3]));
+    HWND box = WaitFor(Arg(argv[2]), "#32770", std::atof(argv[3]));
     if (!box) return 1;
     ::Sleep(100);  // let it finish building its controls
     // The message is the box's static text that is not its icon.
@@ -173,13 +173,13 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "close" && argc >= 3) {
-    HWND w = FindTop(argv[2]);
+    HWND w = FindTop(Arg(argv[2]));
     if (!w) return 1;
     ::PostMessageA(w, WM_CLOSE, 0, 0);
     return 0;
   }
   if (command == "endsession" && argc >= 3) {
-    HWND w = FindTop(argv[2]);
+    HWND w = FindTop(Arg(argv[2]));
     if (!w) return 1;
     DWORD_PTR answer = 0;
     if (!::SendMessageTimeoutA(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer)) return 1;
@@ -195,24 +195,44 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "focus" && argc >= 4) {
-    HWND w = FindTop(argv[2]);
+    HWND w = FindTop(Arg(argv[2]));
     if (!w) return 1;
     ::SetForegroundWindow(w);
-    return 0;
-  }
-  if (command == "trayicons") {
-    for (HWND icon : TrayIconWindows()) PrintScreenRect(icon, true);
     return 0;
   }
   if (command == "menu" && argc >= 3) {
     const DWORD end = ::GetTickCount() + static_cast<DWORD>(std::atof(argv[2]) * 1000);
     HWND menu = nullptr;
-    while (::EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu)), !menu) {
+    for (;;) {
+      ::EnumWindows(FindMenu, reinterpret_cast<LPARAM>(&menu));
+      if (menu) break;
       if (static_cast<LONG>(::GetTickCount() - end) >= 0) return 1;
       ::Sleep(50);
     }
-    PrintScreenRect(menu, false);
+    RECT r;
+    ::GetWindowRect(menu, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
     return 0;
+  }
+  if (command == "idle" && argc >= 3) {
+    // The desktop process is started by the first program that needs it, and
+    // holds that program's standard handles for as long as it lives.
+    ::GetDesktopWindow();
+    for (int i = 0; i < 600 && !::FindWindowA("Shell_TrayWnd", nullptr); ++i) ::Sleep(50);
+    std::printf("idle\n");
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(std::atof(argv[2]) * 1000));
+    return 0;
+  }
+  if (command == "kill" && argc >= 3) {
+    HWND w = FindTop(Arg(argv[2]));
+    DWORD pid = 0;
+    if (!w || !::GetWindowThreadProcessId(w, &pid)) return 1;
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (!process) return 1;
+    const bool ended = ::TerminateProcess(process, 1) && ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
+    ::CloseHandle(process);
+    return ended ? 0 : 1;
   }
   return Usage();
 }

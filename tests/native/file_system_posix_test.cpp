@@ -40,6 +40,16 @@ TEST(PosixFileSystem, AFifoInPlaceOfADayFileIsRefusedWithoutHanging) {
   EXPECT_EQ(ErrorOf([&] { SystemFileSystem().ReadFile(path, 1000); }), "ファイル " + path + " は開けません");
 }
 
+TEST(PosixFileSystem, ADayFileThatCannotBeLookedAtIsAnErrorNotAnEmptyDay) {
+  TempDir dir;
+  const std::string path = dir / "20240131.log";
+  // A symbolic link loop: stat fails with ELOOP, not "no such file".
+  ASSERT_EQ(::symlink(path.c_str(), path.c_str()), 0);
+  EXPECT_EQ(ErrorOf([&] { SystemFileSystem().IsFile(path); }), "ファイル " + path + " は開けません");
+  EXPECT_FALSE(SystemFileSystem().IsFile(dir / "missing.log"));
+  EXPECT_FALSE(SystemFileSystem().IsFile(dir / "missing/20240131.log"));
+}
+
 TEST(PosixFileSystem, ReadingStopsAtTheSizeLimit) {
   TempDir dir;
   const std::string path = dir / "big.log";
