@@ -1,4 +1,5 @@
 #include "linux/config_path.h"
+#include "util/posix_io.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -55,11 +56,6 @@ std::string DefaultArchiveFolder(const UserFolders& folders) {
   return folder.empty() ? folder : folder + "/";
 }
 
-std::string FolderOfPath(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string LockFileFor(const std::string& configFile) {
   std::string resolved = RealPath(configFile);

@@ -3,6 +3,8 @@
 // XDG base folders of the user, as desktop programs do.
 #include <string>
 
+#include "util/posix_io.h"  // FolderOfPath
+
 namespace vemlo {
 
 struct UserFolders {
@@ -34,7 +36,5 @@ std::string LockFileFor(const std::string& configFile);
 // Returns 0, or the errno of the folder that could not be made.
 int MakeFolders(const std::string& path, unsigned mode);
 
-// The folder part of path ("." for a bare name, "/" for a name in the root).
-std::string FolderOfPath(const std::string& path);
 
 }  // namespace vemlo

@@ -3,7 +3,7 @@
 // for the life of the process and released by the system however it ends.
 #include <string>
 
-#include "linux/unique_fd.h"
+#include "util/posix_io.h"
 
 namespace vemlo {
 

@@ -10,6 +10,7 @@
 #include "util/error.h"
 #include "util/texts.h"
 #include "util/unique.h"
+#include "util/posix_io.h"
 
 namespace vemlo {
 namespace {
@@ -17,11 +18,6 @@ namespace {
 // Far beyond any settings file; a larger file is not read into memory.
 constexpr size_t kMaxProfileBytes = 16u << 20;
 
-struct FdTraits {
-  static int Empty() { return -1; }
-  static void Close(int fd) { ::close(fd); }
-};
-using UniqueFd = Unique<int, FdTraits>;
 
 enum class Loaded { kRead, kMissing, kFailed };
 
@@ -42,21 +38,7 @@ Loaded Load(const std::string& path, std::string& bytes) {
   }
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
 
-std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 // The file's new content as one step: a new file beside it, flushed and
 // renamed over it, so a failure leaves the old file whole. Not the archive's
@@ -72,7 +54,7 @@ bool Replace(const std::string& path, std::string_view bytes, mode_t mode) {
     ::unlink(temp.c_str());
     return false;
   }
-  UniqueFd folder(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd folder(::open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (folder) ::fsync(folder.Get());
   return true;
 }

@@ -8,31 +8,13 @@
 #include "util/file_system.h"
 #include "util/texts.h"
 #include "util/unique.h"
+#include "util/posix_io.h"
 
 namespace vemlo {
 namespace {
 
-struct FdTraits {
-  static int Empty() { return -1; }
-  static void Close(int fd) { ::close(fd); }
-};
-using UniqueFd = Unique<int, FdTraits>;
 
-std::string FolderPart(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
 
 class PosixFileSystem : public FileSystem {
  public:
@@ -88,7 +70,7 @@ class PosixFileSystem : public FileSystem {
       Fail(Format(texts::kFileCannotCreate, path.c_str()));
     }
     // The rename itself is durable only once its folder is flushed.
-    UniqueFd folder(::open(FolderPart(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd folder(::open(FolderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder) ::fsync(folder.Get());
   }
 };
