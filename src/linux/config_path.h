@@ -36,5 +36,4 @@ std::string LockFileFor(const std::string& configFile);
 // Returns 0, or the errno of the folder that could not be made.
 int MakeFolders(const std::string& path, unsigned mode);
 
-
 }  // namespace vemlo
