@@ -11,6 +11,7 @@
 
 #include "settings/setup_window_win.h"
 #include "shell/menu_bar_win.h"
+#include "util/win_handles.h"
 
 namespace vemlo {
 
@@ -20,12 +21,6 @@ struct Action {
   int image;            // index into the image list
   std::function<void()> execute;
 };
-
-struct ImageListTraits {
-  static HIMAGELIST Empty() { return nullptr; }
-  static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
-};
-using UniqueImageList = Unique<HIMAGELIST, ImageListTraits>;
 
 class TrayMenu : public Component {
  public:

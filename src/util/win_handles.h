@@ -1,6 +1,7 @@
 #pragma once
 // Owners of Win32 handles. Include only from Windows-only files.
 #include <windows.h>
+#include <commctrl.h>
 #include <wininet.h>
 
 #include <string>
@@ -62,6 +63,12 @@ struct IconTraits {
   static void Close(HICON h) { ::DestroyIcon(h); }
 };
 using UniqueIcon = Unique<HICON, IconTraits>;
+
+struct ImageListTraits {
+  static HIMAGELIST Empty() { return nullptr; }
+  static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
+};
+using UniqueImageList = Unique<HIMAGELIST, ImageListTraits>;
 
 // The system's text for a Win32 or WinInet error code, without trailing
 // blanks, line breaks and periods; empty when the system has none.

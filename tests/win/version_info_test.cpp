@@ -221,11 +221,6 @@ struct DcTraits {
   static HDC Empty() { return nullptr; }
   static void Close(HDC h) { ::DeleteDC(h); }
 };
-struct ImageListTraits {
-  static HIMAGELIST Empty() { return nullptr; }
-  static void Close(HIMAGELIST h) { ::ImageList_Destroy(h); }
-};
-
 // A 32-bit top-down picture filled with one colour, to draw on and look at.
 class Canvas {
  public:
@@ -324,7 +319,7 @@ TEST_F(VemloResources, MenuStripGivesSevenMaskedImages) {
   const std::vector<COLORREF> source = Pixels(static_cast<HBITMAP>(strip.Get()), kWidth, kSize);
   ASSERT_EQ(source.size(), static_cast<size_t>(kWidth * kSize));
 
-  Unique<HIMAGELIST, ImageListTraits> list(::ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, 9, 4));
+  UniqueImageList list(::ImageList_Create(kSize, kSize, ILC_COLOR24 | ILC_MASK, 9, 4));
   ASSERT_TRUE(list);
   EXPECT_EQ(::ImageList_AddMasked(list.Get(), static_cast<HBITMAP>(strip.Get()), res::kMenuMaskColour), 0);
   ASSERT_EQ(::ImageList_GetImageCount(list.Get()), res::kMenuImageCount);
